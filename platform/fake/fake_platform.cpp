@@ -207,7 +207,7 @@ LRESULT DispatchMessageA(const MSG* message) {
 LRESULT DefWindowProcA(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
     fake::record("DefWindowProcA", fake::format("0x%X, 0x%lX, 0x%lX", message, static_cast<unsigned long>(wParam),
                                                 static_cast<unsigned long>(lParam)));
-    return 0;
+    return state().script.defWindowProcResult;
 }
 
 int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {
@@ -328,6 +328,8 @@ DWORD SizeofResource(HMODULE, HRSRC resource) {
 void Sleep(DWORD milliseconds) {
     fake::record("Sleep", std::to_string(milliseconds));
     state().slept += milliseconds;
+    if (state().script.quitAfterSleeps > 0 && --state().script.quitAfterSleeps == 0)
+        fake::postMessage(nullptr, WM_QUIT, 0, 0);
 }
 
 // The audio library.

@@ -50,6 +50,9 @@ struct Script {
     bool bassLoadFails = false;
     DWORD bassIsActiveResult = BASS_ACTIVE_PLAYING;
     std::vector<std::uint8_t> captureBytes;  // what BASS_ChannelGetData copies (up to length; rest untouched)
+
+    LRESULT defWindowProcResult = 0;  // so a test can see the result passed through
+    int quitAfterSleeps = -1;         // Sleep posts WM_QUIT once it has been called this often
 };
 
 Script& script();

@@ -151,7 +151,7 @@ void writeSampleHeader(Bytes& out, const Instrument& inst, const Waveform& w, st
 
 void writePattern(Bytes& out, const Pattern& p) {
     Bytes packed;
-    for (const Row& row : p.rows_) {
+    for (const Row& row : p.cells) {
         for (int ch = 0; ch < maxChannels; ++ch) {
             const Cell& c = row[ch];
             int mask = 0;

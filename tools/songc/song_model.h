@@ -68,7 +68,7 @@ using Row = std::array<Cell, maxChannels>;
 struct Pattern {
     std::string name;
     int rows = 0;
-    std::vector<Row> rows_;
+    std::vector<Row> cells;
 };
 
 struct Song {

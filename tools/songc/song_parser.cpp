@@ -359,7 +359,7 @@ private:
         if (row >= current_->rows)
             c.failAt(at, "expected at most " + std::to_string(current_->rows) + " rows in pattern '" +
                              current_->name + "', channel " + std::to_string(ch + 1) + " runs past its end");
-        return current_->rows_[row][ch];
+        return current_->cells[row][ch];
     }
 
     // An effect in braces: {Hxy} for the first row, {Hxy*} for every row.
@@ -531,8 +531,8 @@ private:
             const ChannelDef& def = song_.channels[dst];
             if (def.echoFrom < 0) continue;
             for (int r = p.rows - 1 - def.echoDelay; r >= 0; --r) {
-                const Cell& src = p.rows_[r][def.echoFrom];
-                Cell& out = p.rows_[r + def.echoDelay][dst];
+                const Cell& src = p.cells[r][def.echoFrom];
+                Cell& out = p.cells[r + def.echoDelay][dst];
                 if (out.note >= 0 || out.effect) continue;
                 if (src.note >= 0) {
                     out.note = src.note;
