@@ -33,4 +33,9 @@ void copyHeard(const std::int16_t* ring, std::size_t ringFrames, std::uint64_t f
 // lock must be held, as SDL holds it around every call it makes.
 void renderCallback(void* userdata, std::uint8_t* stream, int len);
 
+// Tests only: acts as if SDL had just reported the output device removed (the
+// library notices at its next per-frame call) and makes the next failingOpens
+// attempts to open a device fail.
+void simulateDeviceLoss(int failingOpens);
+
 }  // namespace audio_internal

@@ -17,6 +17,9 @@
 #include <cstring>
 
 #include "platform/sdl/audio_internal.h"
+#ifdef QUINTRELL_TRACE_LATENCY
+#include "platform/sdl/audio_trace.h"
+#endif
 
 namespace {
 
@@ -43,7 +46,10 @@ enum class Transport {
 };
 
 struct AudioState {
-    SDL_AudioDeviceID device = 0;  // 0 while the library is not initialised
+    bool initialised = false;      // between a successful BASS_Init and BASS_Free
+    SDL_AudioDeviceID device = 0;  // 0 while not initialised, and while the output device is lost
+    bool outputRunning = false;    // what BASS_Start / BASS_Stop asked for, kept across a lost device
+    Uint64 nextReopenTicks = 0;    // while the device is lost: when to try opening one again
     int sampleRate = 0;
     std::uint32_t bufferFrames = 0;  // frames per callback, as opened
 
@@ -109,6 +115,67 @@ std::int32_t millibelFor(float amplification) {
     return static_cast<std::int32_t>(std::lround(2000.0 * std::log10(a / unityAmplification)));
 }
 
+// A lost device is retried about four times a second: often enough that the
+// music comes back soon after a device does, rarely enough that a frame never
+// waits on a failing open more than now and then.
+constexpr double reopenIntervalSeconds = 0.25;
+
+// Set by tests through audio_internal::simulateDeviceLoss.
+bool simulatedLoss = false;
+int opensToFail = 0;
+
+// Opens the default output device, paused; 0 when none can be opened.
+SDL_AudioDeviceID openDevice(int frequency, SDL_AudioSpec& obtained) {
+    if (opensToFail > 0) {
+        --opensToFail;
+        return 0;
+    }
+    SDL_AudioSpec desired{};
+    desired.freq = frequency;
+    desired.format = AUDIO_S16SYS;
+    desired.channels = channels;
+    desired.samples = callbackFrames;
+    desired.callback = audio_internal::renderCallback;
+    // No changes allowed: SDL converts and rebuffers to exactly this format.
+    return SDL_OpenAudioDevice(nullptr, 0, &desired, &obtained, 0);
+}
+
+void scheduleReopen() {
+    state.nextReopenTicks = SDL_GetPerformanceCounter() +
+                            static_cast<Uint64>(reopenIntervalSeconds * static_cast<double>(SDL_GetPerformanceFrequency()));
+}
+
+// Called from the operations the program makes every frame. A device that SDL
+// reports as gone (unplugged, its server stopped) is closed; while none is
+// open, the default device is opened again now and then, and the module goes
+// on from the position it had reached, since the module lives here and not in
+// the device. Until then the program sees a library that works but is silent.
+void keepDeviceOpen() {
+    if (!state.initialised) return;
+    if (state.device != 0) {
+        bool removed = simulatedLoss || SDL_GetAudioDeviceStatus(state.device) == SDL_AUDIO_STOPPED;
+        if (!removed) return;
+        simulatedLoss = false;
+        // Closing joins the device's thread, so the callback is not running
+        // afterwards and the state is ours alone until the next open.
+        SDL_CloseAudioDevice(state.device);
+        state.device = 0;
+        scheduleReopen();
+        return;
+    }
+    if (SDL_GetPerformanceCounter() < state.nextReopenTicks) return;
+    SDL_AudioSpec obtained{};
+    SDL_AudioDeviceID opened = openDevice(state.sampleRate, obtained);
+    if (opened == 0) {
+        scheduleReopen();
+        return;
+    }
+    state.bufferFrames = obtained.samples;
+    state.callbackTicks = SDL_GetPerformanceCounter();
+    state.device = opened;
+    if (state.outputRunning) SDL_PauseAudioDevice(opened, 0);
+}
+
 }  // namespace
 
 namespace audio_internal {
@@ -159,6 +226,14 @@ void renderCallback(void*, std::uint8_t* stream, int len) {
     if (len > 0) std::memset(stream + rendered * bytesPerFrame, 0, static_cast<std::size_t>(len) - rendered * bytesPerFrame);
     recordHanded(out, frames);
     state.callbackTicks = SDL_GetPerformanceCounter();
+#ifdef QUINTRELL_TRACE_LATENCY
+    audio_trace::callbackDone(state.handle, rendered, state.framesHanded);
+#endif
+}
+
+void simulateDeviceLoss(int failingOpens) {
+    simulatedLoss = state.device != 0;  // with no device open, only the coming opens are scripted
+    opensToFail = failingOpens;
 }
 
 }  // namespace audio_internal
@@ -166,19 +241,12 @@ void renderCallback(void*, std::uint8_t* stream, int len) {
 BOOL BASS_Init(int device, DWORD frequency, DWORD, HWND, const void*) {
     // Only the default output exists here; the window and class identifier
     // are what the original platform needed to tie the device to a window.
-    if (device != -1 || state.device != 0) return FALSE;
+    if (device != -1 || state.initialised) return FALSE;
     if (frequency < 8000 || frequency > 192000) return FALSE;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return FALSE;
 
-    SDL_AudioSpec desired{};
-    desired.freq = static_cast<int>(frequency);
-    desired.format = AUDIO_S16SYS;
-    desired.channels = channels;
-    desired.samples = callbackFrames;
-    desired.callback = audio_internal::renderCallback;
     SDL_AudioSpec obtained{};
-    // No changes allowed: SDL converts and rebuffers to exactly this format.
-    SDL_AudioDeviceID opened = SDL_OpenAudioDevice(nullptr, 0, &desired, &obtained, 0);
+    SDL_AudioDeviceID opened = openDevice(static_cast<int>(frequency), obtained);
     if (opened == 0) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return FALSE;
@@ -189,17 +257,21 @@ BOOL BASS_Init(int device, DWORD frequency, DWORD, HWND, const void*) {
     state.history.fill(0);
     state.callbackTicks = SDL_GetPerformanceCounter();
     state.device = opened;
+    state.initialised = true;
+    simulatedLoss = false;
     // Output runs from the start, as the program expects of a fresh library.
+    state.outputRunning = true;
     SDL_PauseAudioDevice(opened, 0);
     return TRUE;
 }
 
 BOOL BASS_Free() {
-    if (state.device == 0) return FALSE;
+    if (!state.initialised) return FALSE;
     // Closing waits for the audio thread to finish, so nothing touches the
     // state afterwards.
-    SDL_CloseAudioDevice(state.device);
+    if (state.device != 0) SDL_CloseAudioDevice(state.device);
     state.device = 0;
+    state.initialised = false;
     openmpt_module* module = detachModule();
     if (module != nullptr) openmpt_module_destroy(module);
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -207,23 +279,25 @@ BOOL BASS_Free() {
 }
 
 BOOL BASS_Stop() {
-    if (state.device == 0) return FALSE;
+    if (!state.initialised) return FALSE;
+    state.outputRunning = false;
     // Takes the device lock itself: once it returns no callback is running
     // and none starts until BASS_Start.
-    SDL_PauseAudioDevice(state.device, 1);
+    if (state.device != 0) SDL_PauseAudioDevice(state.device, 1);
     return TRUE;
 }
 
 BOOL BASS_Start() {
-    if (state.device == 0) return FALSE;
-    SDL_PauseAudioDevice(state.device, 0);
+    if (!state.initialised) return FALSE;
+    state.outputRunning = true;
+    if (state.device != 0) SDL_PauseAudioDevice(state.device, 0);
     return TRUE;
 }
 
 // The sample-rate argument is not honoured: modules always render at the
 // device's rate, which is what the program asks for by passing 0.
 HMUSIC BASS_MusicLoad(BOOL fromMemory, const void* file, QWORD offset, DWORD length, DWORD flags, DWORD) {
-    if (state.device == 0 || !fromMemory || file == nullptr || length == 0) return 0;
+    if (!state.initialised || !fromMemory || file == nullptr || length == 0) return 0;
 
     // Once the last row has played the module is over for good: "stop" makes
     // every later read return nothing, where "continue" would start the song
@@ -300,6 +374,7 @@ BOOL BASS_ChannelPause(DWORD handle) {
 }
 
 DWORD BASS_ChannelIsActive(DWORD handle) {
+    keepDeviceOpen();
     DeviceLock lock;
     if (!isCurrent(handle) || state.ended) return BASS_ACTIVE_STOPPED;
     switch (state.transport) {
@@ -332,6 +407,7 @@ BOOL BASS_ChannelSetAttribute(DWORD handle, DWORD attribute, float value) {
 DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
     constexpr DWORD noModule = static_cast<DWORD>(-1);
     if (buffer == nullptr) return noModule;
+    keepDeviceOpen();
     std::array<std::int16_t, maxCaptureFrames * channels> heard;
     std::size_t frames = std::min<std::size_t>(length / bytesPerFrame, maxCaptureFrames);
     {
@@ -340,12 +416,20 @@ DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
             std::memset(buffer, 0, length);
             return noModule;
         }
+        if (state.device == 0) {
+            // Nothing is being heard while no device is open.
+            std::memset(buffer, 0, frames * bytesPerFrame);
+            return static_cast<DWORD>(frames * bytesPerFrame);
+        }
         double seconds = static_cast<double>(SDL_GetPerformanceCounter() - state.callbackTicks) /
                          static_cast<double>(SDL_GetPerformanceFrequency());
         double sinceCallback = std::clamp(seconds * state.sampleRate, 0.0, double(state.bufferFrames));
         std::int64_t end = audio_internal::heardEnd(state.framesHanded, state.bufferFrames,
                                                    static_cast<std::uint64_t>(sinceCallback));
         audio_internal::copyHeard(state.history.data(), historyFrames, state.framesHanded, end, frames, heard.data());
+#ifdef QUINTRELL_TRACE_LATENCY
+        audio_trace::captured(end);
+#endif
     }
     std::memcpy(buffer, heard.data(), frames * bytesPerFrame);
     return static_cast<DWORD>(frames * bytesPerFrame);

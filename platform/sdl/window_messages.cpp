@@ -3,6 +3,9 @@
 
 #include "platform/sdl/message_translation.h"
 #include "platform/sdl/window_state.h"
+#ifdef QUINTRELL_TRACE_LATENCY
+#include "platform/sdl/audio_trace.h"
+#endif
 
 namespace {
 
@@ -68,6 +71,9 @@ void pumpSdlEvents() {
         message.lParam = translated.lParam;
         message.time = SDL_GetTicks();
         state.queue.push_back(message);
+#ifdef QUINTRELL_TRACE_LATENCY
+        if (message.message == WM_KEYDOWN) audio_trace::keyDown(message.wParam);
+#endif
     }
 }
 
