@@ -341,7 +341,25 @@ bool VirtualDisplay::key(Window window, const std::string& keys) const {
     return true;
 }
 
+bool VirtualDisplay::pointerIsAt(Window window, int x, int y) const {
+    Window root = 0;
+    Window child = 0;
+    int rootX = 0;
+    int rootY = 0;
+    int windowX = 0;
+    int windowY = 0;
+    unsigned int buttons = 0;
+    if (!XQueryPointer(connection_, window, &root, &child, &rootX, &rootY, &windowX, &windowY, &buttons)) {
+        return false;
+    }
+    return windowX == x && windowY == y;
+}
+
 bool VirtualDisplay::moveMouse(Window window, int x, int y) const {
+    // xdotool's --sync waits for the pointer to move, so it would hang when it is there already.
+    if (pointerIsAt(window, x, y)) {
+        return true;
+    }
     return xdotool({"mousemove", "--sync", "--window", std::to_string(window), std::to_string(x), std::to_string(y)});
 }
 
@@ -351,8 +369,10 @@ bool VirtualDisplay::click(Window window, int button) const {
 
 bool VirtualDisplay::drag(Window window, int fromX, int fromY, int toX, int toY) const {
     const std::string id = std::to_string(window);
-    return xdotool({"mousemove", "--sync", "--window", id, std::to_string(fromX), std::to_string(fromY),
-                    "mousedown", "--window", id, "1",
+    if (!moveMouse(window, fromX, fromY)) {
+        return false;
+    }
+    return xdotool({"mousedown", "--window", id, "1",
                     "mousemove", "--sync", "--window", id, std::to_string(toX), std::to_string(toY),
                     "mouseup", "--window", id, "1"});
 }

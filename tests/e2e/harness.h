@@ -83,6 +83,7 @@ public:
     bool sendCloseRequest(Window window) const;
 
 private:
+    bool pointerIsAt(Window window, int x, int y) const;
     bool xdotool(const std::vector<std::string>& arguments) const;
 
     pid_t server_ = -1;
