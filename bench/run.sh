@@ -2,7 +2,7 @@
 # Builds what the benchmarks need, runs them under a private Xvfb with SDL's
 # dummy audio driver, and writes bench/RESULTS.md.
 #
-#   bench/run.sh                      every benchmark (about 7 minutes)
+#   bench/run.sh                      every benchmark (about 7 to 8 minutes)
 #   bench/run.sh startup frame ...    only those named; RESULTS.md keeps the
 #                                     other rows from their last run, dated
 #
@@ -18,7 +18,7 @@ raw=$build/bench-results
 displays=${BENCH_DISPLAYS:-"80 81 82 83 84 85 86 87 88 89"}
 
 # Runs per figure; every figure is the median of these.
-startup_runs=9
+startup_runs=15
 playing_runs=3
 playing_seconds=30   # measured stretch, after 2 s of start-up
 memory_runs=3
@@ -87,7 +87,7 @@ done
 export SDL_AUDIODRIVER=dummy
 log "Xvfb on $DISPLAY"
 
-stamp() { echo "measured_at=$(date -u '+%Y-%m-%d %H:%M UTC')"; echo "display=$DISPLAY"; }
+stamp() { echo "measured_at=$(date -u '+%Y-%m-%d %H:%M UTC')"; echo "display=$DISPLAY"; echo "load=$(cut -d' ' -f1-3 /proc/loadavg)"; }
 
 # --- 1. start-up -------------------------------------------------------------
 run_startup() {
