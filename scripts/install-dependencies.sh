@@ -8,11 +8,13 @@ packages=(
   build-essential cmake pkg-config
   # the program: window, OpenGL (Mesa), pictures, title font, modules
   libsdl2-dev libgl-dev libgl1-mesa-dri libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev fontconfig
-  fonts-dejavu-core libopenmpt-dev
+  fonts-dejavu-core fonts-noto-mono libopenmpt-dev
   # tests, benchmarks and measuring tools
   libgtest-dev libgmock-dev libbenchmark-dev libebur128-dev
   # end-to-end tests: a virtual X server, input, an Xlib client of our own
   xvfb xdotool x11-utils libx11-dev
+  # the benchmark driver writes its table with python3
+  python3
   # fuzzing and the sanitizer builds
   clang libclang-rt-14-dev
 )
