@@ -12,7 +12,7 @@ packages=(
   # tests, benchmarks and measuring tools
   libgtest-dev libgmock-dev libbenchmark-dev libebur128-dev
   # end-to-end tests: a virtual X server, input, an Xlib client of our own
-  xvfb xdotool x11-utils libx11-dev
+  xvfb xfonts-base xdotool x11-utils libx11-dev
   # the benchmark driver writes its table with python3
   python3
   # fuzzing and the sanitizer builds
