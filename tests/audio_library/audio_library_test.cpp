@@ -24,6 +24,7 @@
 #include "platform/audio_library.h"
 #include "platform/sdl/audio_internal.h"
 #include "tests/audio_library/mod_fixture.h"
+#include "tests/audio_library/rendered_buffers.h"
 
 namespace {
 
@@ -109,13 +110,7 @@ protected:
         RunningOutput::SetUp();
         ASSERT_TRUE(BASS_Stop());
     }
-    static Samples render(std::size_t buffers) {
-        Samples out(buffers * bufferFrames * 2);
-        for (std::size_t b = 0; b < buffers; ++b)
-            audio_internal::renderCallback(nullptr, reinterpret_cast<std::uint8_t*>(out.data() + b * bufferFrames * 2),
-                                          static_cast<int>(bufferFrames * 4));
-        return out;
-    }
+    static Samples render(std::size_t buffers) { return renderedBuffers(buffers, bufferFrames); }
 };
 
 TEST(AudioLibraryInit, FailsWithoutAUsableDriverAndThenRefusesEveryCall) {

@@ -15,6 +15,7 @@
 #include "platform/audio_library.h"
 #include "platform/sdl/audio_internal.h"
 #include "tests/audio_library/mod_fixture.h"
+#include "tests/audio_library/rendered_buffers.h"
 
 namespace {
 
@@ -66,13 +67,7 @@ protected:
 
     // The output stopped, as the program has it between BASS_Stop and
     // BASS_Start: the test renders buffers itself, to the sample.
-    static Samples render(std::size_t buffers) {
-        Samples out(buffers * bufferFrames * 2);
-        for (std::size_t b = 0; b < buffers; ++b)
-            audio_internal::renderCallback(nullptr, reinterpret_cast<std::uint8_t*>(out.data() + b * bufferFrames * 2),
-                                          static_cast<int>(bufferFrames * 4));
-        return out;
-    }
+    static Samples render(std::size_t buffers) { return renderedBuffers(buffers, bufferFrames); }
 };
 
 TEST_F(DeviceLoss, MusicGoesOnFromWhereItWasOnceADeviceOpensAgain) {
